@@ -1,0 +1,4 @@
+#include "inventory/PortLists.h"
+
+CPortList<SSerialCommList> g_arSerialComm;
+CPortList<SVirtualCommList> g_arVirtualComm;
