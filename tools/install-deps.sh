@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build and run tools on a Debian machine when they are missing:
 # the MinGW-w64 i686 (product) and x86_64 (tests) cross compilers, Wine, Xvfb and the
-# X tools the end-to-end tests use, and the native test libraries.
+# X tools the demo uses, and the native test libraries.
 set -euo pipefail
 
 need=()
@@ -19,7 +19,6 @@ pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
 have Xvfb || need+=(xvfb)
 have xdotool || need+=(xdotool)
 have xwd || need+=(x11-apps)
-pkg_ok imagemagick || need+=(imagemagick)
 have python3 || need+=(python3)
 have wine || need+=(wine)
 # 64-bit Wine runs the test programs; 32-bit Linux programs cannot run on every
