@@ -1,0 +1,3 @@
+#include "app/Language.h"
+
+uint32_t g_nLanguageID = 0;

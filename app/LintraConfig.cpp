@@ -1,0 +1,4 @@
+// The one application object. The framework's WinMain runs it.
+#include "app/KombrixApp.h"
+
+CKombrixApp g_theApp;

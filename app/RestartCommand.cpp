@@ -1,0 +1,3 @@
+#include "app/Restart.h"
+
+std::string BuildRestartCommandLine(const std::string& strPath) { return "\"" + strPath + "\""; }
