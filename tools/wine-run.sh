@@ -25,17 +25,20 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 mkdir -p "$(dirname "$template")"
 (
   flock 9
-  if [ ! -f "$template/.ready" ]; then
+  if [ ! -f "$template/.ready-2" ]; then
     rm -rf "$template"
     WINEPREFIX=$template "$wine" wineboot -i >/dev/null 2>&1
+    # Unmanaged windows: without a window manager Wine otherwise waits two
+    # seconds each time it hides or destroys a managed window.
+    WINEPREFIX=$template "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     WINEPREFIX=$template "$wineserver" -w
-    touch "$template/.ready"
+    touch "$template/.ready-2"
   fi
 ) 9>"$template.lock"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lintra-wine.XXXXXX")
 cp -a "$template" "$work/prefix"
-rm -f "$work/prefix/.ready"
+rm -f "$work/prefix"/.ready*
 export WINEPREFIX=$work/prefix
 
 xvfb_pid=
