@@ -66,6 +66,18 @@ bool MoveOverTarget(IDriverFileSystem& fileSystem, CTemporaryFile& temp, const s
     return true;
 }
 
+/// Copies the source into a new temporary file beside the target and
+/// flushes it, with the source's attributes plus `dwAdd` less `dwRemove`.
+bool CopyIntoTemporary(IDriverFileSystem& fileSystem, CTemporaryFile& temp, const std::string& strSource,
+                       const std::string& strTarget, uint32_t dwAdd, uint32_t dwRemove) {
+    if (!temp.Create(DirectoryOf(strTarget))) return false;
+    if (!fileSystem.Copy(strSource.c_str(), temp.Path(), false)) return false;
+    uint32_t dwCopied = 0;
+    if (!fileSystem.GetAttributes(temp.Path(), dwCopied)) return false;
+    const uint32_t dwFinal = (SourceAttributes(fileSystem, strSource, dwCopied) | dwAdd) & ~dwRemove;
+    return FlushWithAttributes(fileSystem, temp.Path(), dwCopied, dwFinal);
+}
+
 }  // namespace
 
 std::string DirectoryOf(const std::string& strPath) {
@@ -80,12 +92,7 @@ std::string DirectoryOf(const std::string& strPath) {
 bool CopyAsNewFile(const std::string& strSource, const std::string& strTarget, uint32_t dwAddAttributes) {
     IDriverFileSystem& fileSystem = DriverFileSystem();
     CTemporaryFile temp(fileSystem);
-    if (!temp.Create(DirectoryOf(strTarget))) return false;
-    if (!fileSystem.Copy(strSource.c_str(), temp.Path(), false)) return false;
-    uint32_t dwCopied = 0;
-    if (!fileSystem.GetAttributes(temp.Path(), dwCopied)) return false;
-    const uint32_t dwFinal = SourceAttributes(fileSystem, strSource, dwCopied) | dwAddAttributes;
-    if (!FlushWithAttributes(fileSystem, temp.Path(), dwCopied, dwFinal)) return false;
+    if (!CopyIntoTemporary(fileSystem, temp, strSource, strTarget, dwAddAttributes, 0)) return false;
     // Without replacing: a file that appeared at the target meanwhile stays.
     if (!fileSystem.MoveIntoPlace(temp.Path(), strTarget.c_str(), false)) return false;
     temp.Release();
@@ -113,11 +120,6 @@ bool ReplaceWithImage(const std::string& strTarget, const uint8_t* pData, uint32
 bool ReplaceWithCopy(const std::string& strTarget, const std::string& strSource) {
     IDriverFileSystem& fileSystem = DriverFileSystem();
     CTemporaryFile temp(fileSystem);
-    if (!temp.Create(DirectoryOf(strTarget))) return false;
-    if (!fileSystem.Copy(strSource.c_str(), temp.Path(), false)) return false;
-    uint32_t dwCopied = 0;
-    if (!fileSystem.GetAttributes(temp.Path(), dwCopied)) return false;
-    const uint32_t dwFinal = SourceAttributes(fileSystem, strSource, dwCopied) & ~kAttributesProtected;
-    if (!FlushWithAttributes(fileSystem, temp.Path(), dwCopied, dwFinal)) return false;
+    if (!CopyIntoTemporary(fileSystem, temp, strSource, strTarget, 0, kAttributesProtected)) return false;
     return MoveOverTarget(fileSystem, temp, strTarget);
 }

@@ -9,6 +9,7 @@
 #include "strings/AssembledStrings.h"
 #include "tests/support/FakeCodePage.h"
 #include "tests/support/FakeRegistry.h"
+#include "tests/support/PortListLines.h"
 
 namespace {
 
@@ -19,26 +20,6 @@ const char kBus[] = "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS";
 const std::string kEnum = "SYSTEM\\CurrentControlSet\\Enum";
 
 std::string Repeat(char ch, size_t n) { return std::string(n, ch); }
-
-/// The serial port list as "device=port" lines.
-std::vector<std::string> SerialPorts() {
-    std::vector<std::string> arLines;
-    for (int i = 0; i < g_arSerialComm.GetCount(); ++i)
-        arLines.push_back(g_arSerialComm.ElementAt(i).strDeviceName + "=" +
-                          g_arSerialComm.ElementAt(i).strPortName);
-    return arLines;
-}
-
-/// The adapter port list as "key|port|device|friendly|found" lines.
-std::vector<std::string> AdapterPorts() {
-    std::vector<std::string> arLines;
-    for (int i = 0; i < g_arVirtualComm.GetCount(); ++i) {
-        const SVirtualCommList& r = g_arVirtualComm.ElementAt(i);
-        arLines.push_back(r.strDeviceKey + "|" + r.strPortName + "|" + r.strDeviceName + "|" +
-                          r.strFriendlyName + "|" + (r.bFound ? "1" : "0"));
-    }
-    return arLines;
-}
 
 /// Every test runs over its own fake registry and starts from empty lists.
 /// Whatever a test does, every key opened must be closed again, exactly

@@ -7,8 +7,9 @@
 // every case starts from an empty map. Wine enumerates the values of a key
 // sorted by name, where Windows keeps the order in which they were written,
 // so the value names here sort in the order written.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "inventory/CommEnum.h"
 #include "inventory/PortLists.h"
 #include "strings/AssembledStrings.h"
+#include "tests/support/PortListLines.h"
 
 namespace {
 
@@ -80,24 +82,6 @@ void ClearSerialCommMap() {
         ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(hKey, szName)) << szName;
     }
     RegCloseKey(hKey);
-}
-
-std::vector<std::string> SerialPorts() {
-    std::vector<std::string> arLines;
-    for (int i = 0; i < g_arSerialComm.GetCount(); ++i)
-        arLines.push_back(g_arSerialComm.ElementAt(i).strDeviceName + "=" +
-                          g_arSerialComm.ElementAt(i).strPortName);
-    return arLines;
-}
-
-std::vector<std::string> AdapterPorts() {
-    std::vector<std::string> arLines;
-    for (int i = 0; i < g_arVirtualComm.GetCount(); ++i) {
-        const SVirtualCommList& r = g_arVirtualComm.ElementAt(i);
-        arLines.push_back(r.strDeviceKey + "|" + r.strPortName + "|" + r.strDeviceName + "|" +
-                          r.strFriendlyName + "|" + (r.bFound ? "1" : "0"));
-    }
-    return arLines;
 }
 
 class Win32CommEnumTest : public ::testing::Test {
