@@ -94,7 +94,7 @@ TEST(StripToFileNameTest, TakesDoubleByteCharactersWhole) {
 }
 
 // One process of a case: executable path, libraries, snapshot name (empty: the path).
-struct SProcessSpec {
+struct SProcessSetup {
     std::string strExe;
     std::vector<std::string> dlls;
     std::string strSnapshotName;
@@ -104,7 +104,7 @@ TEST_F(Step5CheckTest, FindsTheExecutableByFileNameThroughEitherBackEnd) {
     // processes, running
     const struct {
         const char* pszWhat;
-        std::vector<SProcessSpec> processes;
+        std::vector<SProcessSetup> processes;
         bool bRunning;
     } cases[] = {
         {"exact, in a directory", {{"C:\\Siemens\\STEP5\\S5_ST\\STEP5V7.EXE", {}, ""}}, true},
@@ -130,9 +130,9 @@ TEST_F(Step5CheckTest, FindsTheExecutableByFileNameThroughEitherBackEnd) {
             SCOPED_TRACE(std::string(c.pszWhat) + (bPsapi ? ", PSAPI" : ", Toolhelp32"));
             for (std::uint32_t dwId = 4; dwId < 4 + 4 * 8; dwId += 4) m_fake.RemoveProcess(dwId);
             std::uint32_t dwId = 4;
-            for (const SProcessSpec& spec : c.processes) {
-                SFakeProcess& process = m_fake.AddProcess(dwId, spec.strExe, spec.dlls);
-                if (!spec.strSnapshotName.empty()) process.strSnapshotName = spec.strSnapshotName;
+            for (const SProcessSetup& setup : c.processes) {
+                SFakeProcess& process = m_fake.AddProcess(dwId, setup.strExe, setup.dlls);
+                if (!setup.strSnapshotName.empty()) process.strSnapshotName = setup.strSnapshotName;
                 dwId += 4;
             }
             m_fake.m_bHasPsapi = bPsapi;
