@@ -21,6 +21,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$root/tools/xvfb.sh"
 demo=$root/.demo
 mkdir -p "$demo"
 
@@ -75,14 +76,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [ "$headless" = 1 ]; then
-  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp 7>"$demo/display" 2>/dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$demo/display" ] && break
-    sleep 0.1
-  done
-  DISPLAY=:$(head -n1 "$demo/display")
-  export DISPLAY
+  start_xvfb "$demo" 1024x768x24
 fi
 
 # HARDWARE\DEVICEMAP\SERIALCOMM is volatile: it lives as long as the

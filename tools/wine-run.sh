@@ -13,6 +13,7 @@
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$root/tools/xvfb.sh"
 template=${LINTRA_WINE_TEMPLATE:-$root/build/wine-template}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$wine" ] || wine=$(command -v wine)
@@ -43,13 +44,7 @@ export WINEPREFIX=$work/prefix
 
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$work/display" 2>/dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  export DISPLAY=:$(head -n1 "$work/display")
+  start_xvfb "$work" 1280x1024x24
 fi
 
 case "${GTEST_OUTPUT:-}" in

@@ -26,20 +26,19 @@ struct SMessageBoxSeen {
     bool bInformationIcon = false;
 };
 
-/// The visible message box owned by hOwner, or null.
-inline HWND FindMessageBox(HWND hOwner) {
+/// The first visible dialog window (#32770) of this thread that `accept` takes, or null.
+inline HWND FindVisibleThreadDialog(const std::function<bool(HWND)>& accept) {
     struct SSearch {
-        HWND hOwner;
+        const std::function<bool(HWND)>* pAccept;
         HWND hFound;
-    } search = {hOwner, nullptr};
+    } search = {&accept, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             SSearch* pSearch = reinterpret_cast<SSearch*>(lParam);
             char szClass[16] = {};
             GetClassNameA(hWnd, szClass, sizeof(szClass));
-            if (std::string(szClass) == "#32770" && IsWindowVisible(hWnd) &&
-                GetWindow(hWnd, GW_OWNER) == pSearch->hOwner && GetDlgItem(hWnd, 0xFFFF)) {
+            if (std::string(szClass) == "#32770" && IsWindowVisible(hWnd) && (*pSearch->pAccept)(hWnd)) {
                 pSearch->hFound = hWnd;
                 return FALSE;
             }
@@ -47,6 +46,12 @@ inline HWND FindMessageBox(HWND hOwner) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.hFound;
+}
+
+/// The visible message box owned by hOwner, or null.
+inline HWND FindMessageBox(HWND hOwner) {
+    return FindVisibleThreadDialog(
+        [hOwner](HWND hWnd) { return GetWindow(hWnd, GW_OWNER) == hOwner && GetDlgItem(hWnd, 0xFFFF); });
 }
 
 /// The text of a window in the ANSI code page.
@@ -187,25 +192,7 @@ inline void CloseAllThreadDialogs() {
 /// A visible dialog of the thread with this caption (owned by hOwner when
 /// that is given), or null.
 inline HWND FindThreadDialog(const std::string& strCaption, HWND hOwner = nullptr) {
-    struct SSearch {
-        const std::string* pCaption;
-        HWND hOwner;
-        HWND hFound;
-    } search = {&strCaption, hOwner, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            SSearch* pSearch = reinterpret_cast<SSearch*>(lParam);
-            char szClass[16] = {};
-            GetClassNameA(hWnd, szClass, sizeof(szClass));
-            if (std::string(szClass) == "#32770" && IsWindowVisible(hWnd) &&
-                WindowText(hWnd) == *pSearch->pCaption &&
-                (!pSearch->hOwner || GetWindow(hWnd, GW_OWNER) == pSearch->hOwner)) {
-                pSearch->hFound = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
+    return FindVisibleThreadDialog([&](HWND hWnd) {
+        return WindowText(hWnd) == strCaption && (!hOwner || GetWindow(hWnd, GW_OWNER) == hOwner);
+    });
 }
